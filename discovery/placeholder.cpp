@@ -1,0 +1,1 @@
+// The port enumeration and the device search go here.

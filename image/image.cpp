@@ -1,0 +1,3 @@
+#include "image/image.h"
+
+download_format Image{};

@@ -1,0 +1,24 @@
+#pragma once
+// Progress bar with a 32-bit range. Without a window it keeps its values by
+// itself; once bound to a common control it drives and reads that control.
+#include <windows.h>
+
+class TProgressBar {
+public:
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    int Position() const;
+    void SetMin(int value);
+    void SetMax(int value);
+    void SetPosition(int value);
+
+    // Binds the bar to a created progress control and applies the values held so far.
+    void Bind(HWND control);
+    HWND Handle() const { return control_; }
+
+private:
+    HWND control_ = nullptr;
+    int min_ = 0;
+    int max_ = 100;
+    int position_ = 0;
+};

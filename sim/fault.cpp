@@ -1,0 +1,110 @@
+#include "fault.h"
+
+#include "byte_list.h"
+#include "protocol_bytes.h"
+
+namespace x7sim {
+namespace {
+
+struct FaultSyntax {
+    FaultKind kind;
+    std::string_view name;
+    enum { None, Index, Byte, OptionalByte, BytesAt } argument;
+};
+
+constexpr FaultSyntax kFaults[] = {
+    {FaultKind::EraseFail, "erase-fail", FaultSyntax::OptionalByte},
+    {FaultKind::BlockNack, "block-nack", FaultSyntax::Index},
+    {FaultKind::FinalReply, "final-reply", FaultSyntax::Byte},
+    {FaultKind::SilentAfterSync, "silent-after-sync", FaultSyntax::None},
+    {FaultKind::HangupAtBlock, "hangup-at-block", FaultSyntax::Index},
+    {FaultKind::Garbage, "garbage", FaultSyntax::BytesAt},
+    {FaultKind::NoNationalReply, "no-national-reply", FaultSyntax::None},
+    {FaultKind::SyncMiss, "sync-miss", FaultSyntax::Index},
+};
+
+}  // namespace
+
+std::string_view FaultName(FaultKind kind)
+{
+    for (const auto& f : kFaults)
+        if (f.kind == kind) return f.name;
+    return "?";
+}
+
+std::optional<Fault> ParseFault(std::string_view spec, std::string& error)
+{
+    size_t eq = spec.find('=');
+    std::string_view name = spec.substr(0, eq);
+    std::optional<std::string_view> arg;
+    if (eq != std::string_view::npos) arg = spec.substr(eq + 1);
+
+    for (const auto& syntax : kFaults) {
+        if (syntax.name != name) continue;
+        Fault fault{syntax.kind, 0, {}, false};
+        const std::string prefix = "fault " + std::string(name) + ": ";
+        switch (syntax.argument) {
+        case FaultSyntax::None:
+            if (arg) {
+                error = prefix + "takes no value";
+                return std::nullopt;
+            }
+            return fault;
+        case FaultSyntax::Index: {
+            auto n = arg ? ParseNumber(*arg, UINT32_MAX) : std::nullopt;
+            if (!n) {
+                error = prefix + "needs a number (0-based), e.g. " + std::string(name) + "=2";
+                return std::nullopt;
+            }
+            fault.index = static_cast<uint32_t>(*n);
+            return fault;
+        }
+        case FaultSyntax::Byte:
+        case FaultSyntax::OptionalByte: {
+            if (!arg && syntax.argument == FaultSyntax::OptionalByte) {
+                fault.bytes = {ERASE_ERROR_REPLY};
+                return fault;
+            }
+            auto b = arg ? ParseHexByte(*arg) : std::nullopt;
+            if (!b) {
+                error = prefix + "needs one hexadecimal byte, e.g. " + std::string(name) + "=0xEE";
+                return std::nullopt;
+            }
+            if (syntax.kind == FaultKind::EraseFail && (*b <= 100 || *b == COMPLETE_REPLY)) {
+                error = prefix + "the byte must be above 100 and not 0xA5";
+                return std::nullopt;
+            }
+            fault.bytes = {*b};
+            return fault;
+        }
+        case FaultSyntax::BytesAt: {
+            if (!arg) {
+                error = prefix + "needs bytes, e.g. garbage=0x55 or garbage=0x12@3";
+                return std::nullopt;
+            }
+            std::string_view bytes_text = *arg;
+            size_t at = bytes_text.find('@');
+            if (at != std::string_view::npos) {
+                auto n = ParseNumber(bytes_text.substr(at + 1), UINT32_MAX);
+                if (!n) {
+                    error = prefix + "the reply number after @ must be a number";
+                    return std::nullopt;
+                }
+                fault.index = static_cast<uint32_t>(*n);
+                bytes_text = bytes_text.substr(0, at);
+            }
+            auto bytes = ParseHexBytes(bytes_text);
+            if (!bytes || bytes->empty()) {
+                error = prefix + "needs at least one hexadecimal byte";
+                return std::nullopt;
+            }
+            fault.bytes = *bytes;
+            return fault;
+        }
+        }
+    }
+    error = "unknown fault \"" + std::string(spec) + "\"";
+    return std::nullopt;
+}
+
+}  // namespace x7sim

@@ -1,1 +1,0 @@
-// The port enumeration and the device search go here.

@@ -5,17 +5,30 @@
 
 #include "serial/comport.h"
 #include "vcl/forms.h"
+#include "vcl/label.h"
 #include "vcl/progress_bar.h"
+#include "vcl/te_button.h"
+#include "vcl/te_form.h"
+#include "vcl/te_memo.h"
+#include "vcl/te_theme.h"
 
 class TForm1 : public TForm {
 public:
-    // Controls, created from the window description (app/window_description.*).
-    TLabel* Label1 = nullptr;
-    TLabel* Label4 = nullptr;
-    TProgressBar* ProgressBar1 = nullptr;
-    TTeMemo* mReceive = nullptr;
-    TTeButton* Button_Download = nullptr;
-    TTeButton* Button_Exit_System = nullptr;
+    // Builds the window from its description (unit1_dfm.cpp): the window,
+    // then the components in the order of the fields below, then Comport.
+    TForm1();
+
+    // Components, owned by the window.
+    TLabel* Label1;
+    TLabel* Label4;
+    TProgressBar* ProgressBar1;
+    TTeThemeEngine* TeThemeEngine1;
+    TTeThemeList* TeThemeList1;
+    TTeThemeLink* TeThemeLink1;
+    TTeForm* TeForm1;
+    TTeMemo* mReceive;
+    TTeButton* Button_Download;
+    TTeButton* Button_Exit_System;
 
     CComport Comport; // constructed after the controls, before FormCreate
 
@@ -30,7 +43,7 @@ public:
     void Clean_Memo();
     void Print_Str_to_Memo(const std::string& text);
 
-    // Update procedure
+    // Update procedure (update_procedure.cpp)
     void Check_TW_National();
     void Download_File();
     bool BromTW();
@@ -49,3 +62,4 @@ public:
 extern TForm1* Form1;
 extern uint8_t National_Code;
 extern bool Need_Set_National;
+

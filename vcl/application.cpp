@@ -1,5 +1,7 @@
 #include "vcl/application.h"
 
+#include <commctrl.h>
+
 void (*TApplication::Pump_Hook)() = nullptr;
 
 namespace {
@@ -7,7 +9,16 @@ TApplication g_application;
 }
 TApplication* Application = &g_application;
 
-void TApplication::Initialize() {}
+void TApplication::Initialize() { InitCommonControls(); }
+
+void TApplication::Dispatch(MSG& msg)
+{
+    // Tab, the arrow keys and the space bar move between and press the controls.
+    HWND main = Main_Window();
+    if (main && IsDialogMessageA(main, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
 
 void TApplication::ProcessMessages()
 {
@@ -18,25 +29,20 @@ void TApplication::ProcessMessages()
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        if (main_window_ && IsDialogMessageA(main_window_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        Dispatch(msg);
     }
 }
 
 void TApplication::Run()
 {
+    if (main_form_) main_form_->Show();
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (main_window_ && IsDialogMessageA(main_window_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
 }
 
 void TApplication::ShowException(const Exception& e)
 {
-    MessageBoxA(main_window_, e.what(), Title().c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    MessageBoxA(Main_Window(), e.what(), Title().c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
 std::string TApplication::Title() const

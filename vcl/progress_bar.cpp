@@ -2,6 +2,19 @@
 
 #include <commctrl.h>
 
+static const char* Progress_Class()
+{
+    InitCommonControls(); // registers the progress control's class
+    return PROGRESS_CLASSA;
+}
+
+TProgressBar::TProgressBar(TForm* owner, const TProgressBarDesc& desc)
+    : TControl(owner, desc.Control, Progress_Class(), 0), min_(desc.Min), max_(desc.Max)
+{
+    SendMessageA(handle_, PBM_SETBARCOLOR, 0, RGB(0x2C, 0x6F, 0xCF)); // the blue of the skin's buttons
+    Bind(handle_);
+}
+
 // Like the control, the bar keeps its position inside its range.
 static int Clamp(int value, int lo, int hi)
 {

@@ -1,10 +1,21 @@
 #pragma once
-// Progress bar with a 32-bit range. Without a window it keeps its values by
-// itself; once bound to a common control it drives and reads that control.
+// Progress bar with a 32-bit range, backed by the common progress control.
+// Without a window (tests of the serial link) it keeps its values by itself;
+// once bound to a control it drives and reads that control.
 #include <windows.h>
 
-class TProgressBar {
+#include "vcl/controls.h"
+
+struct TProgressBarDesc {
+    TControlDesc Control;
+    int Min, Max;
+};
+
+class TProgressBar : public TControl {
 public:
+    TProgressBar() = default;
+    TProgressBar(TForm* owner, const TProgressBarDesc& desc);
+
     int Min() const { return min_; }
     int Max() const { return max_; }
     int Position() const;

@@ -1,3 +1,3 @@
 #include "image/image.h"
 
-download_format Image{};
+download_format Image;

@@ -9,6 +9,11 @@ constexpr uint32_t IMAGE_CHECK_VALUE = 0x5687B400;
 constexpr uint32_t IMAGE_BUFFER_SIZE = 16777216; // 16 MiB, the largest image the program holds
 
 struct download_format {
+    // Not constexpr on purpose: a constant-initialised record (std::string
+    // points into itself) would be stored whole in the program file, 16 MiB of
+    // zeros. This way Buffer lives in zero-filled memory and only Length is set.
+    download_format() : Length(0) {}
+
     std::string File_Name;              // empty until the first load
     uint8_t Buffer[IMAGE_BUFFER_SIZE];  // fixed storage; only the first Length bytes are the image
     int32_t Length;                     // bytes of the last load

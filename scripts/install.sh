@@ -9,6 +9,7 @@ packages=(
   googletest
   wine64
   xvfb x11-utils xdotool imagemagick fonts-wqy-zenhei
+  locales
 )
 
 missing=()
@@ -22,4 +23,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || SUDO=sudo
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# Wine takes the code page of program arguments and file names from the Unix
+# locale; zh_TW.UTF-8 must exist for Chinese arguments to reach a program.
+if ! locale -a 2>/dev/null | grep -qi '^zh_TW\.utf-\?8$'; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO sed -i 's/^# *\(zh_TW.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^zh_TW.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_TW.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
 fi

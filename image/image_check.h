@@ -2,10 +2,10 @@
 // The start-up integrity check of the image file, without its message boxes
 // and its end of the process (TForm1::Checksum adds those).
 //
-// Two passes over the file: the first adds every byte taken as unsigned
-// (0..255), the second every byte taken as signed (-128..127), each into a
-// 32-bit sum that wraps. The file passes when the two sums XOR to
-// IMAGE_CHECK_VALUE. A read error ends a pass as the end of the file does.
+// Two sums over the file: one adds every byte taken as unsigned (0..255),
+// the other every byte taken as signed (-128..127), each into a 32-bit sum
+// that wraps. The file passes when the two sums XOR to IMAGE_CHECK_VALUE. A
+// read error ends the sums as the end of the file does.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,10 +23,9 @@ bool Image_Check_Passes(const Image_Sums& sums);
 
 enum class Image_Check_Result {
     Passed,
-    Cannot_Open,  // either pass could not open the file
+    Cannot_Open,  // the file could not be opened
     Content_Fails // the sums do not give IMAGE_CHECK_VALUE
 };
 
-// Both passes over the file; sums holds what they added up (what the first
-// pass found when the second could not open the file).
+// Both sums over the file, read once; sums holds what they added up.
 Image_Check_Result Check_Image_File(const std::string& file_name, Image_Sums& sums);

@@ -3,6 +3,7 @@
 
 #include "discovery/enum_ports.h"
 #include "serial/comport.h"
+#include "ui_texts.h"
 #include "vcl/application.h"
 #include "vcl/dialogs.h"
 
@@ -45,7 +46,7 @@ bool CComport::Find_Device_Port(uint16_t& port)
         if (result == ENUM_NO_PORTS) {
             count = 0;
         } else if (result != ENUM_OK) {
-            ShowMessage(" Enumerate COM port fail! ");
+            ShowMessage(ui_text::ENUMERATE_COM_PORT_FAIL);
             return false;
         }
 

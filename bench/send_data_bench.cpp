@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "serial/comport.h"
 #include "serial/protocol.h"
 #include "sim_handset.h"
@@ -25,18 +26,6 @@ constexpr double LINE_BYTES_PER_SECOND = LINE_BAUD / 10; // 10 bit times a byte
 constexpr double EFFICIENCY_TARGET = 0.97;
 constexpr double OVERHEAD_TARGET = 0.9;
 constexpr int ROUNDS = 7;
-
-double Seconds()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::vector<uint8_t> Make_Image()
 {

@@ -36,7 +36,13 @@ std::vector<Outgoing> BootLoader::TakeOutput()
 
 void BootLoader::Feed(uint8_t byte, int64_t t_ns, bool reply_pending)
 {
-    if (state_ == State::Dead || state_ == State::Lost) return;
+    if (state_ == State::Dead) return;
+    if (resume_pending_) {
+        // How long the host took to go on after a fault: the step's real length.
+        events_.Emit(Event("resumed").Byte("byte", byte));
+        resume_pending_ = false;
+    }
+    if (state_ == State::Lost) return;
     broke_off_ = false;
     if (reply_pending && !excused_) {
         Violation(byte, "byte sent before the handset's reply was complete");
@@ -82,7 +88,10 @@ void BootLoader::Feed(uint8_t byte, int64_t t_ns, bool reply_pending)
     case State::Dead:
         break;
     }
-    if (broke_off_ && state_ != State::Dead) ToIdle();
+    if (gone_)
+        state_ = State::Dead;
+    else if (broke_off_ && state_ != State::Dead)
+        ToIdle();
 }
 
 void BootLoader::OnIdle(uint8_t byte)
@@ -270,27 +279,84 @@ void BootLoader::ToIdle()
 
 Outgoing* BootLoader::Reply(uint8_t byte, uint32_t fillers, int64_t delay_ns)
 {
-    if (state_ == State::Dead) return nullptr;
+    if (state_ == State::Dead || gone_) return nullptr;
     const uint32_t number = replies_++;
-    Outgoing out;
-    out.delay_ns = delay_ns;
-    out.bytes.assign(fillers, FILLER_BYTE);
-    if (Fault* f = TakeFault(FaultKind::Garbage, number)) {
+    // The handset stops here for good: it hangs, or its cable is pulled.
+    if (Fault* f = TakeFault(FaultKind::Mute, number)) {
         PlayFault(*f, number);
-        out.bytes.insert(out.bytes.end(), f->bytes.begin(), f->bytes.end());
-        out_.push_back(std::move(out));
+        GoSilent();
+        return nullptr;
+    }
+    Fault* hangup = TakeFault(FaultKind::Hangup, number);
+    if (hangup && !hangup->after) {
+        PlayFault(*hangup, number);
+        Outgoing pull;
+        pull.delay_ns = delay_ns;
+        pull.hang_up = true;
+        out_.push_back(std::move(pull));
+        GoSilent();
+        return nullptr;
+    }
+    if (Fault* f = TakeFault(FaultKind::Drop, number)) {
+        PlayFault(*f, number);
         broke_off_ = true;
         return nullptr;
     }
-    out.bytes.push_back(byte);
+
+    Outgoing out;
+    out.delay_ns = delay_ns;
+    if (Fault* f = TakeFault(FaultKind::Late, number)) {
+        PlayFault(*f, number);
+        out.delay_ns += f->ms * kMs;
+    }
+    if (Fault* f = TakeFault(FaultKind::Flood, number)) {
+        PlayFault(*f, number);
+        if (f->ms == 0) {
+            out.bytes.assign(f->count, FILLER_BYTE);
+        } else {
+            // One filler every gap, the reply a gap after the last one.
+            for (uint32_t i = 0; i < f->count; ++i) {
+                Outgoing one;
+                one.delay_ns = i == 0 ? out.delay_ns : f->ms * kMs;
+                one.bytes = {FILLER_BYTE};
+                out_.push_back(std::move(one));
+            }
+            out.delay_ns = f->ms * kMs;
+        }
+    }
+    out.bytes.insert(out.bytes.end(), fillers, FILLER_BYTE);
+    Fault* garbage = TakeFault(FaultKind::Garbage, number);
+    if (garbage) {
+        PlayFault(*garbage, number);
+        out.bytes.insert(out.bytes.end(), garbage->bytes.begin(), garbage->bytes.end());
+        broke_off_ = true;
+    } else {
+        out.bytes.push_back(byte);
+    }
     out_.push_back(std::move(out));
-    return &out_.back();
+    const size_t reply_at = out_.size() - 1;
+    if (hangup) {
+        // The reply goes out; the cable is pulled a while later, and what
+        // would be sent after that never is.
+        PlayFault(*hangup, number);
+        Outgoing pull;
+        pull.delay_ns = hangup->ms * kMs;
+        pull.hang_up = true;
+        out_.push_back(std::move(pull));
+    }
+    return garbage ? nullptr : &out_[reply_at];
+}
+
+void BootLoader::GoSilent()
+{
+    gone_ = true;
+    broke_off_ = true;
 }
 
 Fault* BootLoader::TakeFault(FaultKind kind, uint32_t index)
 {
-    const bool indexed = kind == FaultKind::BlockNack || kind == FaultKind::HangupAtBlock ||
-                         kind == FaultKind::Garbage || kind == FaultKind::SyncMiss;
+    const bool indexed = kind != FaultKind::EraseFail && kind != FaultKind::FinalReply &&
+                         kind != FaultKind::SilentAfterSync && kind != FaultKind::NoNationalReply;
     for (Fault& f : config_.faults)
         if (!f.played && f.kind == kind && (!indexed || f.index == index)) return &f;
     return nullptr;
@@ -300,6 +366,7 @@ void BootLoader::PlayFault(Fault& fault, int64_t at)
 {
     fault.played = true;
     excused_ = true;
+    resume_pending_ = true;
     Event e("fault");
     e.Str("fault", FaultName(fault.kind));
     if (at >= 0) e.Num("at", at);

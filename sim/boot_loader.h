@@ -82,6 +82,7 @@ private:
     void Expect(uint8_t byte, uint8_t expected, int64_t t_ns);
 
     Outgoing* Reply(uint8_t byte, uint32_t fillers = 0, int64_t delay_ns = 0);
+    void GoSilent();
     Fault* TakeFault(FaultKind kind, uint32_t index = 0);
     void PlayFault(Fault& fault, int64_t at = -1);
     void Violation(uint8_t byte, const char* what, std::optional<uint8_t> expected = std::nullopt);
@@ -99,6 +100,8 @@ private:
     uint8_t command_ = 0;
     bool excused_ = false;     // a fault just played: the host may break off
     bool broke_off_ = false;   // a reply was replaced: the exchange is over
+    bool gone_ = false;        // hung or pulled out by a fault: dead once this byte is handled
+    bool resume_pending_ = false;  // a fault played: record the host's next byte
     uint32_t replies_ = 0;
     uint32_t sync_exchanges_ = 0;
     uint32_t sync_streak_ = 0;

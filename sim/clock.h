@@ -13,6 +13,15 @@ inline int64_t MonoNs()
     return int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
 }
 
+// Wall-clock time in milliseconds since 1970: the one clock that a program
+// under Wine shares with us (its system time is this clock).
+inline int64_t RealtimeMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return int64_t{ts.tv_sec} * 1000 + ts.tv_nsec / 1'000'000;
+}
+
 // Sleeps until the absolute monotonic time; deadlines computed from a fixed
 // start do not drift however often they are used.
 inline void SleepUntil(int64_t t_ns)

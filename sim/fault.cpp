@@ -9,8 +9,12 @@ namespace {
 struct FaultSyntax {
     FaultKind kind;
     std::string_view name;
-    enum { None, Index, Byte, OptionalByte, BytesAt } argument;
+    enum { None, Index, Byte, OptionalByte, BytesAt, MsAt, CountAt, IndexPlusMs } argument;
 };
+
+// A day: longer than any test runs, short enough to keep nanoseconds in range.
+constexpr uint64_t kMaxMs = 86'400'000;
+constexpr uint64_t kMaxFlood = 100'000'000;
 
 constexpr FaultSyntax kFaults[] = {
     {FaultKind::EraseFail, "erase-fail", FaultSyntax::OptionalByte},
@@ -21,7 +25,22 @@ constexpr FaultSyntax kFaults[] = {
     {FaultKind::Garbage, "garbage", FaultSyntax::BytesAt},
     {FaultKind::NoNationalReply, "no-national-reply", FaultSyntax::None},
     {FaultKind::SyncMiss, "sync-miss", FaultSyntax::Index},
+    {FaultKind::Late, "late", FaultSyntax::MsAt},
+    {FaultKind::Flood, "flood", FaultSyntax::CountAt},
+    {FaultKind::Drop, "drop", FaultSyntax::Index},
+    {FaultKind::Hangup, "hangup", FaultSyntax::IndexPlusMs},
+    {FaultKind::Mute, "mute", FaultSyntax::Index},
 };
+
+// "A@B" split at the '@'; false when there is none.
+bool SplitAt(std::string_view text, char sep, std::string_view& a, std::string_view& b)
+{
+    size_t at = text.find(sep);
+    if (at == std::string_view::npos) return false;
+    a = text.substr(0, at);
+    b = text.substr(at + 1);
+    return true;
+}
 
 }  // namespace
 
@@ -99,6 +118,55 @@ std::optional<Fault> ParseFault(std::string_view spec, std::string& error)
                 return std::nullopt;
             }
             fault.bytes = *bytes;
+            return fault;
+        }
+        case FaultSyntax::MsAt: {
+            std::string_view ms, reply;
+            auto delay = arg && SplitAt(*arg, '@', ms, reply) ? ParseNumber(ms, kMaxMs) : std::nullopt;
+            auto n = delay ? ParseNumber(reply, UINT32_MAX) : std::nullopt;
+            if (!n) {
+                error = prefix + "needs MS@REPLY, e.g. late=1500@152";
+                return std::nullopt;
+            }
+            fault.ms = static_cast<int64_t>(*delay);
+            fault.index = static_cast<uint32_t>(*n);
+            return fault;
+        }
+        case FaultSyntax::CountAt: {
+            std::string_view amount, reply, count_text, gap_text;
+            bool ok = arg && SplitAt(*arg, '@', amount, reply);
+            std::optional<uint64_t> count, gap = 0;
+            if (ok && SplitAt(amount, ':', count_text, gap_text)) {
+                count = ParseNumber(count_text, kMaxFlood);
+                gap = ParseNumber(gap_text, kMaxMs);
+            } else if (ok) {
+                count = ParseNumber(amount, kMaxFlood);
+            }
+            auto n = count && gap ? ParseNumber(reply, UINT32_MAX) : std::nullopt;
+            if (!n || *count == 0) {
+                error = prefix + "needs COUNT[:GAP_MS]@REPLY with COUNT above 0, e.g. flood=100:20@170";
+                return std::nullopt;
+            }
+            fault.count = static_cast<uint32_t>(*count);
+            fault.ms = static_cast<int64_t>(*gap);
+            fault.index = static_cast<uint32_t>(*n);
+            return fault;
+        }
+        case FaultSyntax::IndexPlusMs: {
+            const std::string_view text = arg.value_or("");
+            std::string_view reply = text, ms;
+            std::optional<uint64_t> wait = 0;
+            if (SplitAt(text, '+', reply, ms)) {
+                fault.after = true;
+                wait = ParseNumber(ms, kMaxMs);
+            }
+            auto n = arg && wait ? ParseNumber(reply, UINT32_MAX) : std::nullopt;
+            if (!n) {
+                error = prefix + "needs REPLY or REPLY+MS, e.g. hangup=153 or hangup=1595+300";
+                return std::nullopt;
+            }
+            fault.ms = static_cast<int64_t>(*wait);
+            fault.index = static_cast<uint32_t>(*n);
             return fault;
         }
         }

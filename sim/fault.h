@@ -16,6 +16,11 @@ enum class FaultKind {
     Garbage,          // garbage=HEX[@N]: these bytes in place of reply N (default 0)
     NoNationalReply,  // no-national-reply: handshake the read command, never send the code
     SyncMiss,         // sync-miss=K: leave out the SYNC_REPLY of sync exchange K
+    Late,             // late=MS@N: reply N goes out MS ms late
+    Flood,            // flood=COUNT[:GAP]@N: COUNT filler bytes, GAP ms apart, before reply N
+    Drop,             // drop=N: reply N is never sent; a new command is expected
+    Hangup,           // hangup=N[+MS]: pull the cable in place of reply N, or MS ms after it
+    Mute,             // mute=N: from reply N on, never send anything again
 };
 
 // A fault plays once, at the first moment that matches it.
@@ -24,6 +29,9 @@ struct Fault {
     uint32_t index = 0;          // block, exchange or reply number
     std::vector<uint8_t> bytes;  // the byte(s) sent instead
     bool played = false;
+    uint32_t count = 0;          // filler bytes of a flood
+    int64_t ms = 0;              // delay of a late reply, gap of a flood, wait before a hang-up
+    bool after = false;          // a hang-up after the reply rather than in its place
 };
 
 // Parses one --fault SPEC; on failure returns nothing and sets error.

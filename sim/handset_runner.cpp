@@ -99,6 +99,9 @@ bool HandsetRunner::SetUp(std::string& error)
     Event start("start");
     start.Num("port", options_.port).Num("baud", options_.baud).Num("block", options_.device.block);
     start.Byte("national", options_.device.national);
+    // The wall-clock time of t = 0, so that a test can set our records
+    // against what it saw itself.
+    start.Num("epoch_ms", RealtimeMs() - (MonoNs() - start_ns_) / kMs);
     transcript_.Emit(start);
     if (!link_.Open(error)) return false;
     if (options_.plug_after_ms == 0 && !Plug(error)) return false;

@@ -56,6 +56,14 @@ How it behaves:
       garbage=HEX[@N]      these bytes in place of reply N (0-based, default 0)
       no-national-reply    handshake the read command, never send the code
       sync-miss=K          leave out the 0xAA of sync exchange K (0-based)
+      late=MS@N            reply N goes out MS ms late
+      flood=COUNT[:GAP]@N  COUNT filler bytes (0x55) before reply N, GAP ms apart (default 0)
+      drop=N               reply N is never sent; a new command is expected
+      hangup=N[+MS]        pull the cable in place of reply N, or MS ms after it went out
+      mute=N               from reply N on, never send anything again
+    Replies are counted from 0 in the order they are sent: echo, 0x5C, then
+    0xAA of a sync exchange or the code of a read; an erase's progress bytes
+    and 0xA5; one per block ack; the final reply. Fillers are not counted.
 
 Records and control:
   --capture FILE         the image bytes received (the last transfer)

@@ -249,7 +249,19 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"FinalReply", "final-reply=0x12", [](auto& c) { c.filler = 1; },
                   Concat({Erase(5), TransferBytes(Image(5))}), Concat({kEraseReply, {0x55, 0x12}}), {0x60}, {}},
         FaultCase{"SilentAfterSync", "silent-after-sync", nullptr, Concat({SyncExchanges(2), Handshake(0x52)}),
-                  Repeat(kSync, 2), SyncExchanges(1), {}}),
+                  Repeat(kSync, 2), SyncExchanges(1), {}},
+        FaultCase{"DropProbeReply", "drop=2", nullptr, SyncExchanges(1), {0x58, 0x5C}, SyncExchanges(1), kSync},
+        FaultCase{"DropEchoOfRead", "drop=0", nullptr, {0x52}, {}, Handshake(0x52), {0x52, 0x5C, 0x00}},
+        FaultCase{"DropProgressEndsTheErase", "drop=3", [](auto& c) { c.erase_progress = {0, 50, 100}; },
+                  Erase(10), {0x56, 0x5C, 0}, Handshake(0x52), {0x52, 0x5C, 0x00}},
+        FaultCase{"FloodBeforeEcho", "flood=3@0", nullptr, {0x58}, {0x55, 0x55, 0x55, 0x58}, {0xA3, 0xA5, 0x55},
+                  {0x5C, 0xAA}},
+        FaultCase{"FloodBeforeBlockAck", "flood=2@14", [](auto& c) { c.filler = 1; },
+                  Concat({Erase(4000), TransferBytes(Image(4000))}),
+                  Concat({kEraseReply, {0x55, 0x55, 0x55, 0xAA, 0x55, 0xA5}}), {0x60}, {}},
+        FaultCase{"LateReplyKeepsItsBytes", "late=1500@2", nullptr, SyncExchanges(1), kSync, SyncExchanges(1),
+                  kSync},
+        FaultCase{"MuteFromEchoOn", "mute=3", nullptr, SyncExchanges(2), kSync, SyncExchanges(1), {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BootLoaderFaults, HangUpAsBlockStarts)
@@ -262,6 +274,61 @@ TEST(BootLoaderFaults, HangUpAsBlockStarts)
     EXPECT_TRUE(h.output().back().hang_up);
     EXPECT_TRUE(h.device.dead());
     EXPECT_EQ(h.image.bytes.size(), 4000u) << "the first byte of block 1 never arrived";
+}
+
+// The timed faults: when each part of the reply is due, and the hang-ups.
+TEST(BootLoaderFaults, LateFloodAndHangUpAreTimed)
+{
+    auto parse = [](const char* spec) {
+        std::string error;
+        auto fault = x7sim::ParseFault(spec, error);
+        EXPECT_TRUE(fault) << spec << ": " << error;
+        return fault.value_or(Fault{});
+    };
+    BootLoaderConfig config;
+    config.erase_progress = {0, 100};
+    config.faults = {parse("late=1200@1"), parse("flood=3:40@2"), parse("hangup=4+300")};
+    DeviceHarness h(config);
+    EXPECT_EQ(Hex(h.Send(Erase(10))), "56 5C 55 55 55 00 64 A5 ");
+    const auto& out = h.output();
+    ASSERT_EQ(out.size(), 9u);
+    EXPECT_EQ(out[1].delay_ns, 1200'000'000) << "the late 0x5C";
+    for (int i : {2, 3, 4, 5}) EXPECT_EQ(out[i].delay_ns, i == 2 ? 0 : 40'000'000) << "filler or reply " << i;
+    EXPECT_EQ(Hex(out[7].bytes), "A5 ");
+    EXPECT_TRUE(out[7].on_sent) << "erase_end still recorded";
+    EXPECT_TRUE(out[8].hang_up);
+    EXPECT_EQ(out[8].delay_ns, 300'000'000);
+    EXPECT_EQ(h.sink.Count("fault"), 3);
+    EXPECT_FALSE(h.device.dead()) << "alive until the cable is actually pulled";
+
+    BootLoaderConfig in_place;
+    in_place.faults = {parse("hangup=1")};
+    DeviceHarness g(in_place);
+    EXPECT_EQ(Hex(g.Send({0x58, 0xA3})), "58 ");
+    ASSERT_FALSE(g.output().empty());
+    EXPECT_TRUE(g.output().back().hang_up);
+    EXPECT_TRUE(g.device.dead());
+
+    BootLoaderConfig garbled;
+    garbled.faults = {parse("garbage=0x12@0"), parse("hangup=0+100")};
+    DeviceHarness k(garbled);
+    EXPECT_EQ(Hex(k.Send({0x58})), "12 ");
+    ASSERT_EQ(k.output().size(), 2u);
+    EXPECT_TRUE(k.output().back().hang_up) << "the hang-up after a garbled reply still comes";
+}
+
+// After a fault, the host's next byte is recorded: how long it took to go on.
+TEST(BootLoaderFaults, HostsNextByteAfterAFaultIsRecorded)
+{
+    BootLoaderConfig config;
+    config.faults = {x7sim::Fault{FaultKind::NoNationalReply, 0, {}, false}};
+    DeviceHarness h(config);
+    h.Send(Concat({SyncExchanges(1), Handshake(0x52)}));
+    EXPECT_EQ(h.sink.Count("resumed"), 0);
+    h.Send(Handshake(0x56));
+    EXPECT_EQ(h.sink.Count("resumed"), 1);
+    EXPECT_EQ(h.sink.Last("resumed", "byte"), "\"0x56\"");
+    EXPECT_EQ(Joined(h.sink.Names()), "sync fault resumed");
 }
 
 TEST(BootLoaderFaults, SilentHandsetNeverAnswers)

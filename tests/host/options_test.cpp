@@ -62,6 +62,34 @@ TEST_F(OptionsTest, EveryOptionSetsItsField)
     EXPECT_EQ(o.lifetime_s, 9);
 }
 
+TEST(FaultSpecs, TimedFaultsKeepTheirNumbers)
+{
+    struct Expected {
+        const char* spec;
+        x7sim::FaultKind kind;
+        uint32_t index, count;
+        int64_t ms;
+        bool after;
+    };
+    using K = x7sim::FaultKind;
+    for (const Expected& e : {Expected{"late=3500@152", K::Late, 152, 0, 3500, false},
+                              Expected{"flood=100000@1595", K::Flood, 1595, 100000, 0, false},
+                              Expected{"flood=200:25@170", K::Flood, 170, 200, 25, false},
+                              Expected{"drop=153", K::Drop, 153, 0, 0, false},
+                              Expected{"hangup=160", K::Hangup, 160, 0, 0, false},
+                              Expected{"hangup=1595+300", K::Hangup, 1595, 0, 300, true},
+                              Expected{"mute=40", K::Mute, 40, 0, 0, false}}) {
+        std::string error;
+        auto f = x7sim::ParseFault(e.spec, error);
+        ASSERT_TRUE(f) << e.spec << ": " << error;
+        EXPECT_EQ(f->kind, e.kind) << e.spec;
+        EXPECT_EQ(f->index, e.index) << e.spec;
+        EXPECT_EQ(f->count, e.count) << e.spec;
+        EXPECT_EQ(f->ms, e.ms) << e.spec;
+        EXPECT_EQ(f->after, e.after) << e.spec;
+    }
+}
+
 TEST_F(OptionsTest, DefaultsAndEnvironment)
 {
     setenv("X7_PORTS_DIR", "/env/ports", 1);
@@ -133,7 +161,14 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLine{{"--port", "7", "--ports-dir", "/p", "--fault", "garbage="}, "at least one"},
                     BadLine{{"--port", "7", "--ports-dir", "/p", "--fault", "garbage=55@x"}, "after @"},
                     BadLine{{"--port", "7", "--ports-dir", "/p", "--fault", "silent-after-sync=1"}, "no value"},
-                    BadLine{{"--port", "7", "--ports-dir", "/p", "--fault", "melt"}, "unknown fault"}));
+                    BadLine{{"--port", "7", "--ports-dir", "/p", "--fault", "melt"}, "unknown fault"},
+                    BadLine{{"--port", "7", "--ports-dir", "/p", "--fault", "late=100"}, "MS@REPLY"},
+                    BadLine{{"--port", "7", "--ports-dir", "/p", "--fault", "late=x@3"}, "MS@REPLY"},
+                    BadLine{{"--port", "7", "--ports-dir", "/p", "--fault", "flood=0@3"}, "COUNT"},
+                    BadLine{{"--port", "7", "--ports-dir", "/p", "--fault", "flood=5:@3"}, "COUNT"},
+                    BadLine{{"--port", "7", "--ports-dir", "/p", "--fault", "drop"}, "number"},
+                    BadLine{{"--port", "7", "--ports-dir", "/p", "--fault", "hangup=3+"}, "REPLY+MS"},
+                    BadLine{{"--port", "7", "--ports-dir", "/p", "--fault", "mute=-1"}, "number"}));
 
 TEST(ByteLists, HexBytesAcceptTheUsualSpellings)
 {

@@ -209,6 +209,46 @@ TEST(SimProcess, HangUpFailsReadsAndPullsTheLink)
     EXPECT_EQ(sim.Captured().size(), 8u);
 }
 
+// The timed faults on a real line: a late echo, a slow flood, a hang-up a
+// while after a reply, and the wall-clock time of the start for the tests.
+TEST(SimProcess, TimedFaultsThroughThePty)
+{
+    const int64_t before_ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    SimProcess sim({"--port", "7", "--fault", "late=400@0", "--fault", "flood=4:100@1", "--fault", "hangup=2+200"});
+    ASSERT_TRUE(sim.WaitReady());
+    ASSERT_TRUE(sim.OpenPort());
+    auto start = Clock::now();
+    sim.Write({0x58});
+    EXPECT_EQ(Hex(sim.Read(1, 1000)), "58 ");
+    EXPECT_GE(Seconds(start), 0.39);
+    EXPECT_LT(Seconds(start), 1.0);
+
+    start = Clock::now();
+    sim.Write({0xA3});
+    EXPECT_EQ(Hex(sim.Read(5, 2000)), "55 55 55 55 5C ");
+    EXPECT_GE(Seconds(start), 0.39) << "4 fillers 100 ms apart, the reply 100 ms after the last";
+    EXPECT_LT(Seconds(start), 1.5);
+
+    sim.Write({0xA5, 0x55});
+    EXPECT_EQ(Hex(sim.Read(1, 1000)), "AA ");
+    start = Clock::now();
+    EXPECT_TRUE(sim.Read(1, 2000).empty());
+    EXPECT_NE(sim.read_error(), 0);
+    EXPECT_GE(Seconds(start), 0.1);
+    EXPECT_LT(Seconds(start), 1.5);
+    EXPECT_FALSE(sim.Exists("com7"));
+    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_EQ(SimProcess::Field(sim.Events("unplugged").at(0), "reason"), "hangup");
+    EXPECT_EQ(sim.Events("fault").size(), 3u);
+    EXPECT_EQ(sim.Events("resumed").size(), 2u) << "after the late echo and after the flood";
+
+    const int64_t epoch_ms = std::stoll(SimProcess::Field(sim.Events("start").at(0), "epoch_ms"));
+    EXPECT_GE(epoch_ms, before_ms - 50);
+    EXPECT_LT(epoch_ms, before_ms + 5000);
+}
+
 TEST(SimProcess, EraseTakesItsTime)
 {
     SimProcess sim({"--port", "7", "--erase", "0,50,100", "--erase-ms", "600"});

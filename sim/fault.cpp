@@ -51,12 +51,12 @@ std::string_view FaultName(FaultKind kind)
     return "?";
 }
 
-std::optional<Fault> ParseFault(std::string_view spec, std::string& error)
+std::optional<Fault> ParseFault(std::string_view fault_text, std::string& error)
 {
-    size_t eq = spec.find('=');
-    std::string_view name = spec.substr(0, eq);
+    size_t eq = fault_text.find('=');
+    std::string_view name = fault_text.substr(0, eq);
     std::optional<std::string_view> arg;
-    if (eq != std::string_view::npos) arg = spec.substr(eq + 1);
+    if (eq != std::string_view::npos) arg = fault_text.substr(eq + 1);
 
     for (const auto& syntax : kFaults) {
         if (syntax.name != name) continue;
@@ -171,7 +171,7 @@ std::optional<Fault> ParseFault(std::string_view spec, std::string& error)
         }
         }
     }
-    error = "unknown fault \"" + std::string(spec) + "\"";
+    error = "unknown fault \"" + std::string(fault_text) + "\"";
     return std::nullopt;
 }
 

@@ -34,8 +34,8 @@ struct Fault {
     bool after = false;          // a hang-up after the reply rather than in its place
 };
 
-// Parses one --fault SPEC; on failure returns nothing and sets error.
-std::optional<Fault> ParseFault(std::string_view spec, std::string& error);
+// Parses one --fault FAULT; on failure returns nothing and sets error.
+std::optional<Fault> ParseFault(std::string_view fault_text, std::string& error);
 
 std::string_view FaultName(FaultKind kind);
 

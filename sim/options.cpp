@@ -47,7 +47,7 @@ How it behaves:
   --transfer-only        no commands: expect image transfers (length, data,
                          checksum) one after another, each as if an erase preceded it
   --silent               never send anything (a port without a boot loader)
-  --fault SPEC           play a fault once; repeatable:
+  --fault FAULT          play a fault once; repeatable:
       erase-fail[=HEX]     half way through the erase, this byte (default 0xEE) and no 0xA5
       block-nack=K         no ack for full block K (0-based): silence
       final-reply=HEX      this byte in place of 0xA5 after the image

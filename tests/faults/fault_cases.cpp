@@ -41,7 +41,7 @@ constexpr int LENGTH_LOW = static_cast<int>(MIN_PASSING_IMAGE_SIZE & 0xFF); // t
 constexpr int WRITE = 0x54;      // the national code write
 constexpr int FINISH = 0x60;     // the finish byte after the pause
 
-std::vector<std::string> Fault(const std::string& spec) { return {"--fault", spec}; }
+std::vector<std::string> Fault(const std::string& fault_text) { return {"--fault", fault_text}; }
 std::vector<std::string> Fault(const std::string& name, uint32_t reply) { return Fault(name + std::to_string(reply)); }
 std::string N(uint32_t reply) { return std::to_string(reply); }
 std::vector<std::string> With_Code_FE(std::vector<std::string> args)

@@ -196,7 +196,7 @@ TEST(BootLoaderViolations, TransferLengthDiffersFromErase)
 
 struct FaultCase {
     const char* name;
-    const char* spec;
+    const char* fault_text;
     std::function<void(BootLoaderConfig&)> configure;
     Bytes host;
     Bytes device;
@@ -218,7 +218,7 @@ TEST_P(Faults, PlayOnceWithoutViolation)
     const FaultCase& c = GetParam();
     BootLoaderConfig config;
     std::string error;
-    auto fault = x7sim::ParseFault(c.spec, error);
+    auto fault = x7sim::ParseFault(c.fault_text, error);
     ASSERT_TRUE(fault) << error;
     config.faults.push_back(*fault);
     if (c.configure) c.configure(config);
@@ -279,10 +279,10 @@ TEST(BootLoaderFaults, HangUpAsBlockStarts)
 // The timed faults: when each part of the reply is due, and the hang-ups.
 TEST(BootLoaderFaults, LateFloodAndHangUpAreTimed)
 {
-    auto parse = [](const char* spec) {
+    auto parse = [](const char* fault_text) {
         std::string error;
-        auto fault = x7sim::ParseFault(spec, error);
-        EXPECT_TRUE(fault) << spec << ": " << error;
+        auto fault = x7sim::ParseFault(fault_text, error);
+        EXPECT_TRUE(fault) << fault_text << ": " << error;
         return fault.value_or(Fault{});
     };
     BootLoaderConfig config;

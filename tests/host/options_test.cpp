@@ -65,7 +65,7 @@ TEST_F(OptionsTest, EveryOptionSetsItsField)
 TEST(FaultSpecs, TimedFaultsKeepTheirNumbers)
 {
     struct Expected {
-        const char* spec;
+        const char* fault_text;
         x7sim::FaultKind kind;
         uint32_t index, count;
         int64_t ms;
@@ -80,13 +80,13 @@ TEST(FaultSpecs, TimedFaultsKeepTheirNumbers)
                               Expected{"hangup=1595+300", K::Hangup, 1595, 0, 300, true},
                               Expected{"mute=40", K::Mute, 40, 0, 0, false}}) {
         std::string error;
-        auto f = x7sim::ParseFault(e.spec, error);
-        ASSERT_TRUE(f) << e.spec << ": " << error;
-        EXPECT_EQ(f->kind, e.kind) << e.spec;
-        EXPECT_EQ(f->index, e.index) << e.spec;
-        EXPECT_EQ(f->count, e.count) << e.spec;
-        EXPECT_EQ(f->ms, e.ms) << e.spec;
-        EXPECT_EQ(f->after, e.after) << e.spec;
+        auto f = x7sim::ParseFault(e.fault_text, error);
+        ASSERT_TRUE(f) << e.fault_text << ": " << error;
+        EXPECT_EQ(f->kind, e.kind) << e.fault_text;
+        EXPECT_EQ(f->index, e.index) << e.fault_text;
+        EXPECT_EQ(f->count, e.count) << e.fault_text;
+        EXPECT_EQ(f->ms, e.ms) << e.fault_text;
+        EXPECT_EQ(f->after, e.after) << e.fault_text;
     }
 }
 

@@ -27,16 +27,6 @@ constexpr double EFFICIENCY_TARGET = 0.97;
 constexpr double OVERHEAD_TARGET = 0.9;
 constexpr int ROUNDS = 7;
 
-std::vector<uint8_t> Make_Image()
-{
-    std::vector<uint8_t> image(IMAGE_BYTES);
-    uint32_t state = 0x12345678;
-    for (uint8_t& byte : image) {
-        state = state * 1664525u + 1013904223u;
-        byte = static_cast<uint8_t>(state >> 24);
-    }
-    return image;
-}
 
 std::string Port_Path(int number) { return "\\\\.\\COM" + std::to_string(number); }
 
@@ -131,7 +121,7 @@ bool Unpaced_Ratio(const std::vector<uint8_t>& image, double& ratio)
 
 int main()
 {
-    const std::vector<uint8_t> image = Make_Image();
+    const std::vector<uint8_t> image = Make_Test_Image(IMAGE_BYTES);
     double efficiency = 0, ratio = 0;
     if (!Paced_Efficiency(image, efficiency)) {
         std::printf("paced transfer failed\n");

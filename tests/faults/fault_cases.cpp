@@ -1,18 +1,19 @@
 #include "fault_cases.h"
 
 #include "handset_replies.h"
+#include "serial/protocol.h"
 
 namespace faults {
 namespace {
 
 // Read time-outs of the boot loader protocol, and the pause before the
 // finish byte that follows a transfer whatever its result.
-constexpr int64_t HANDSHAKE_MS = 3000;
-constexpr int64_t SYNC_REPLY_MS = 100;
-constexpr int64_t CODE_MS = 1000;
-constexpr int64_t PROGRESS_MS = 3000;
-constexpr int64_t BLOCK_ACK_MS = 2000;
-constexpr int64_t COMPLETE_MS = 4000;
+constexpr int64_t HANDSHAKE_MS = ECHO_TIMEOUT_MS;
+constexpr int64_t SYNC_REPLY_MS = SYNC_REPLY_TIMEOUT_MS;
+constexpr int64_t CODE_MS = NATIONAL_CODE_TIMEOUT_MS;
+constexpr int64_t PROGRESS_MS = ERASE_PROGRESS_TIMEOUT_MS;
+constexpr int64_t BLOCK_ACK_MS = BLOCK_ACK_TIMEOUT_MS;
+constexpr int64_t COMPLETE_MS = COMPLETE_TIMEOUT_MS;
 constexpr int64_t FINISH_PAUSE_MS = 1000;
 // What a loaded machine may add to any bound.
 constexpr int64_t SLACK_MS = 1500;
